@@ -13,16 +13,19 @@ namespace {
 
 using namespace Titrelle;
 
+// The power goes through the guarded function, so that trial points with a
+// negative midpoint cost a poor fit instead of a fault.
 Float Sigmoid(Float X, const TVector& B)
 {
-  const Float P = PlainExp(B[2] * PlainLn(CheckedDivide(X, B[3])));
+  const Float P = GuardedPower(CheckedDivide(X, B[3]), B[2]);
   return B[4] + CheckedDivide(B[1] - B[4], 1.0 + P);
 }
 
 void SigmoidDerivatives(ModelFunction, Float X, Float, const TVector& B, const TVector& D)
 {
-  const Float L = PlainLn(CheckedDivide(X, B[3]));
-  const Float P = PlainExp(B[2] * L);
+  const Float Ratio = CheckedDivide(X, B[3]);
+  const Float P = GuardedPower(Ratio, B[2]);
+  const Float L = Ratio > 0.0 ? std::log(Ratio) : 0.0;
   const Float Q = 1.0 + P;
   const Float G = (B[1] - B[4]) * P / (Q * Q);
   D[1] = 1.0 / Q;

@@ -38,9 +38,12 @@ int StraightLineCore(bool Weighted, const TVector& X, const TVector& Y, const TV
   if (!Weighted)
     S0 = N - FirstObservation + 1;
 
-  // 2. - 3. A non-positive determinant leaves B and V as they were.
+  // 2. - 3. A non-positive determinant leaves B and V as they were. With all
+  // X equal the determinant is 0 only in exact arithmetic; rounding of the
+  // sums leaves up to about n eps S0 Sxx, which counts as 0 too.
   const Float D = CheckFinite(S0 * Sxx - Sx * Sx);
-  if (!(D > 0.0))
+  const int Count = N - FirstObservation + 1;
+  if (!(D > Count * MachineEpsilon * S0 * Sxx))
     return SolveSingular;
 
   // 4.

@@ -62,7 +62,10 @@ struct TIntField {
 
 class LogIntTest : public testing::TestWithParam<TIntField> {};
 
-TEST_P(LogIntTest, RightAlignsInTheWidth) { EXPECT_EQ(LogInt(GetParam().Value, GetParam().Width), GetParam().Expected); }
+TEST_P(LogIntTest, RightAlignsInTheWidth)
+{
+  EXPECT_EQ(LogInt(GetParam().Value, GetParam().Width), GetParam().Expected);
+}
 
 INSTANTIATE_TEST_SUITE_P(Values, LogIntTest,
                          testing::Values(TIntField{"OneDigit", 1, 4, "   1"}, TIntField{"Zero", 0, 6, "     0"},
@@ -285,7 +288,11 @@ TEST_P(MinimiserLogTest, FailsWhenTheLogCannotBeCreated)
 INSTANTIATE_TEST_SUITE_P(
   Minimisers, MinimiserLogTest,
   testing::Values(
-    TLogCase{"Marquardt", RunMarquardt, {"Marquardt", "Iter         F            Lambda"}, Int4 + "   " + Real + "   " + Real, 3},
+    TLogCase{"Marquardt",
+             RunMarquardt,
+             {"Marquardt", "Iter         F            Lambda"},
+             Int4 + "   " + Real + "   " + Real,
+             3},
     TLogCase{"Simplex", RunSimplex, {"Simplex", "Iter         F"}, Int4 + "   " + Real, 3},
     TLogCase{"Bfgs", RunBfgs, {"BFGS", "Iter         F"}, Int4 + "   " + Real, 2},
     TLogCase{"Annealing",
@@ -405,7 +412,8 @@ INSTANTIATE_TEST_SUITE_P(
                       2,
                       0.9,
                       SolveIterationLimit,
-                      {"   0    1.000E+0000   -1.270E+0002     0     0", "   1    9.000E-0001   -2.020E+0002     0     0",
+                      {"   0    1.000E+0000   -1.270E+0002     0     0",
+                       "   1    9.000E-0001   -2.020E+0002     0     0",
                        "   2    8.100E-0001   -2.770E+0002     0     0"}},
     // Probes rising by 1 give T = 1 / ln 2 = 1.4427; every trial is uphill
     // and rejected, so F keeps the start value 1. The steps are divided by 3
@@ -416,7 +424,8 @@ INSTANTIATE_TEST_SUITE_P(
                       10,
                       0.00205,
                       SolveOk,
-                      {"   0    1.443E+0000    1.000E+0000    75     0", "   1    1.298E+0000    1.000E+0000    75     0"}}),
+                      {"   0    1.443E+0000    1.000E+0000    75     0",
+                       "   1    1.298E+0000    1.000E+0000    75     0"}}),
   [](const auto& Info) { return std::string(Info.param.Name); });
 
 // Each cycle writes its own header; the second starts over with T = 1 from

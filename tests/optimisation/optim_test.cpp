@@ -239,8 +239,9 @@ INSTANTIATE_TEST_SUITE_P(
     // -phi^3 to -2 phi^3, after which A and C are exchanged.
     TBracketCase{"UphillStartTurnsAround", ShiftedParabolaLeft, 0.0, 1.0, -2 * Phi * Phi * Phi, -Phi * Phi * Phi, -Phi,
                  5},
-    // Equal values at 0 and 1 keep the order; C = phi^2 is higher at once.
-    TBracketCase{"TiedStartNeedsNoExpansion", ShiftedParabolaHalf, 0.0, 1.0, 0.0, 1.0, Phi * Phi, 3}),
+    // Equal values at 0 and 1 leave the order of the exchanged pair, so the
+    // search looks right of 1, where C = phi^2 is higher at once.
+    TBracketCase{"TiedStartLooksRightOfTheExchangedPair", ShiftedParabolaHalf, 1.0, 0.0, 0.0, 1.0, Phi * Phi, 3}),
   [](const auto& Info) { return std::string(Info.param.Name); });
 
 // ---------------------------------------------------------------------------
@@ -334,6 +335,20 @@ Float Bowl(const TVector& X)
   return X[1] * X[1] + X[2] * X[2];
 }
 
+// Two section steps cannot narrow the bracket enough: the search reports its
+// limit, leaves X where it was and still writes the best value it met.
+TEST_F(MinimiserTest, LineSearchAtItsLimitLeavesX)
+{
+  TVector X = MakeVector({0.0, 0.0});
+  const TVector D = MakeVector({2.0, 4.0});
+  Float FMin = -1.0;
+  EXPECT_EQ(LineMinimise(Round, X, D, 1, 2, 2, 0.01, FMin), SolveIterationLimit);
+  EXPECT_EQ(X[1], 0.0);
+  EXPECT_EQ(X[2], 0.0);
+  EXPECT_GE(FMin, 0.0);
+  EXPECT_LT(FMin, 5.0);  // below the value at the start, 1 + 4
+}
+
 // A minimum at R = 0 cannot meet the relative width test, since |X1| + |X2|
 // shrinks with the bracket: the search runs into its limit and X stays. (The
 // start is the origin so that X + R D resolves every R.)
@@ -409,9 +424,10 @@ TEST_P(MarquardtQuadraticTest, FinalStepLandsOnTheMinimum)
 
 INSTANTIATE_TEST_SUITE_P(
   Problems, MarquardtQuadraticTest,
-  testing::Values(TQuadraticCase{"Separable", Separable, SeparableHessGrad, nullptr, 1, 0.0, 0.0, 3.0, -1.0, 1.0, 0.0, 0.1},
-                  TQuadraticCase{"SeparableFromIndexThree", Separable, SeparableHessGrad, nullptr, 3, 0.0, 0.0, 3.0, -1.0,
-                                 1.0, 0.0, 0.1},
+  testing::Values(TQuadraticCase{"Separable", Separable, SeparableHessGrad, nullptr, 1, 0.0, 0.0, 3.0, -1.0, 1.0, 0.0,
+                                 0.1},
+                  TQuadraticCase{"SeparableFromIndexThree", Separable, SeparableHessGrad, nullptr, 3, 0.0, 0.0, 3.0,
+                                 -1.0, 1.0, 0.0, 0.1},
                   TQuadraticCase{"Coupled", Coupled, CoupledHessGrad, nullptr, 1, 2.0, -3.0, 0.0, 1.0, 2.0 / 7.0,
                                  -1.0 / 7.0, 4.0 / 7.0}),
   [](const auto& Info) { return std::string(Info.param.Name); });
@@ -659,6 +675,37 @@ TEST_F(MinimiserTest, SimplexOnAFlatObjectiveContractsFromTheReplacedVertex)
   EXPECT_EQ(RecordedCalls(), 5);  // three vertices, the reflection, the contraction
 }
 
+// A one-parameter objective given by a table of exactly representable
+// points; any other point is a fault of the test's hand-worked path.
+Float Tabled(const TVector& X)
+{
+  Record(X);
+  const Float Points[][2] = {{3.0, 5.0}, {2.0, 1.0}, {1.0, 10.0}, {2.5, 7.0}, {1.5, 0.5}, {0.5, 0.25}};
+  for (const auto& P : Points)
+    if (X[1] == P[0])
+      return P[1];
+  ADD_FAILURE() << "objective called at " << X[1];
+  return 100.0;
+}
+
+// From 2: vertices 3 (f = 5) and 2 (f = 1). Iteration 1: reflection 1
+// (f = 10) is worse than both, the contraction 2.5 (f = 7) is worse than the
+// worst, so every vertex moves halfway to the best: 3 becomes 2.5, still
+// stored with f = 5. Iteration 2 reflects 2.5 through 2 to 1.5 (f = 0.5),
+// better than the best, and expands to 3 * 1.5 - 2 * 2 = 0.5 (f = 0.25).
+TEST_F(MinimiserTest, SimplexShrinkKeepsTheStoredValues)
+{
+  ResetRecord(1, 1);
+  TVector X = MakeVector({2.0});
+  Float FMin = 0.0;
+  EXPECT_EQ(MinimiseSimplex(Tabled, X, 1, 1, 2, 1e-6, FMin), SolveIterationLimit);
+  const std::vector<std::vector<Float>> Expected = {{3.0}, {2.0}, {1.0}, {2.5}, {1.5}, {0.5}};
+  EXPECT_EQ(RecordedPoints, Expected);
+  // The best vertex of the last ranking is 2.
+  EXPECT_EQ(X[1], 2.0);
+  EXPECT_EQ(FMin, 1.0);
+}
+
 // ---------------------------------------------------------------------------
 // MinimiseBfgs
 
@@ -705,7 +752,8 @@ TEST_P(BfgsQuadraticTest, ConvergesAndApproachesTheInverseHessian)
 
 INSTANTIATE_TEST_SUITE_P(
   Problems, BfgsQuadraticTest,
-  testing::Values(TQuadraticCase{"Elliptic", Elliptic, nullptr, EllipticGradient, 1, 0.0, 0.0, 1.0, -2.0, 0.5, 0.0, 0.125},
+  testing::Values(TQuadraticCase{"Elliptic", Elliptic, nullptr, EllipticGradient, 1, 0.0, 0.0, 1.0, -2.0, 0.5, 0.0,
+                                 0.125},
                   TQuadraticCase{"EllipticFromIndexThree", Elliptic, nullptr, EllipticGradient, 3, 0.0, 0.0, 1.0, -2.0,
                                  0.5, 0.0, 0.125},
                   TQuadraticCase{"Coupled", Coupled, nullptr, CoupledGradient, 1, 2.0, -3.0, 0.0, 1.0, 2.0 / 7.0,
@@ -809,6 +857,40 @@ INSTANTIATE_TEST_SUITE_P(
     // G = (-0.2, 0.4): the direction (0.2, -0.4) is kept as it is.
     TBfgsDirectionCase{"ShortDirectionIsKept", 0.9, -1.95, 1.1, -2.35}),
   [](const auto& Info) { return std::string(Info.param.Name); });
+
+// After one iteration InvH is the BFGS update of the identity along the
+// step s = X - X0 and the gradient change y = g(X) - g(X0), checked against
+// the textbook product form (I - rho s y^T)(I - rho y s^T) + rho s s^T with
+// rho = 1 / y^T s.
+TEST_F(MinimiserTest, BfgsFirstUpdateIsTheProductForm)
+{
+  TVector X = MakeVector({0.0, 0.0});
+  TMatrix InvH = FilledMatrix(2, 0.0);
+  Float FMin = 0.0;
+  ASSERT_EQ(MinimiseBfgs(Elliptic, EllipticGradient, X, 1, 2, 1, 1e-6, FMin, InvH), SolveIterationLimit);
+
+  TVector G0, G1;
+  AllocVector(G0, 2);
+  AllocVector(G1, 2);
+  EllipticGradient(Elliptic, MakeVector({0.0, 0.0}), 1, 2, G0);
+  EllipticGradient(Elliptic, X, 1, 2, G1);
+  const Float S[2] = {X[1], X[2]};
+  const Float Y[2] = {G1[1] - G0[1], G1[2] - G0[2]};
+  const Float Rho = 1.0 / (Y[0] * S[0] + Y[1] * S[1]);
+  Float Left[2][2], Right[2][2];
+  for (int I = 0; I < 2; ++I)
+    for (int J = 0; J < 2; ++J) {
+      Left[I][J] = (I == J ? 1.0 : 0.0) - Rho * S[I] * Y[J];
+      Right[I][J] = (I == J ? 1.0 : 0.0) - Rho * Y[I] * S[J];
+    }
+  // The two forms round differently; their terms are below 10 in size and
+  // each element collects a few dozen roundings: 64 eps x 10.
+  for (int I = 0; I < 2; ++I)
+    for (int J = 0; J < 2; ++J) {
+      const Float Expected = Left[I][0] * Right[0][J] + Left[I][1] * Right[1][J] + Rho * S[I] * S[J];
+      EXPECT_NEAR(InvH[I + 1][J + 1], Expected, 64 * MachineEpsilon * 10) << I + 1 << "," << J + 1;
+    }
+}
 
 // A line search that cannot move X leaves dX = 0, so the curvature product
 // is exactly 0 and the run ends as converged. The gradient here points the

@@ -67,6 +67,13 @@ TEST_F(LinearTest, SingularStraightLineLeavesOutputsUntouched)
   const TVector X2 = Observations({1, 2, 3});
   EXPECT_EQ(FitStraightLineWeighted(X2, Y, ZeroWeights, 3, B, V), SolveSingular);
   EXPECT_EQ(FitStraightLine(X2, Y, 1, B, V), SolveSingular);  // one observation
+  // Equal X whose sums do not cancel exactly in binary.
+  // (3 * 25.23 - 8.7^2 leaves 1.4e-14 in doubles; so do these weights at 3.7.)
+  const TVector Same = Observations({2.9, 2.9, 2.9});
+  EXPECT_EQ(FitStraightLine(Same, Y, 3, B, V), SolveSingular);
+  const TVector Same37 = Observations({3.7, 3.7, 3.7});
+  const TVector Weights = Observations({2.3, 0.3, 1.9});
+  EXPECT_EQ(FitStraightLineWeighted(Same37, Y, Weights, 3, B, V), SolveSingular);
   for (int I = 0; I <= 1; ++I) {
     EXPECT_EQ(B[I], 9.0);
     for (int J = 0; J <= 1; ++J)
