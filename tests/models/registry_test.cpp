@@ -281,5 +281,51 @@ TEST_F(RegistryTest, FailureLeavesTheResultsAlone)
   EXPECT_EQ(F.Stats.RSquared, 0.5);
 }
 
+// Faults raised by an estimate reach the caller of RunModelFit unchanged.
+struct TFaultCase {
+  const char* Name;
+  int Code;
+  std::vector<Float> Options;
+  std::vector<Float> X, Y;
+};
+
+class EstimateFaults : public testing::TestWithParam<TFaultCase> {
+protected:
+  void SetUp() override { InitModels(); }
+  void TearDown() override { InitModels(); }
+};
+
+TEST_P(EstimateFaults, ReachTheCaller)
+{
+  const TFaultCase& C = GetParam();
+  TVector O;
+  AllocVector(O, 4);
+  for (std::size_t I = 0; I < C.Options.size(); ++I)
+    O[static_cast<int>(I)] = C.Options[I];
+  ASSERT_TRUE(SelectModel(C.Code, 0, O));
+  const int N = static_cast<int>(C.X.size());
+  const TVector X = Observations(C.X);
+  const TVector Y = Observations(C.Y);
+  TFit F(N);
+  EXPECT_THROW(RunModelFit(X, TMatrix(), Y, N, true, 4000, 0.001, F.Theta, F.B, F.Bmin, F.Bmax, F.V, F.Ycalc, F.S,
+                           F.Stats),
+               ArithmeticFault);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+  Cases, EstimateFaults,
+  testing::Values(
+    // With the constant term, B0 = Y[1] - (Y[N] - Y[1]) 0.05 = 0.95: the inner
+    // response 0.95 divides by zero in the logit transform.
+    TFaultCase{"LogisticResponseAtLowerAsymptote", 11, {1, 0}, {1, 2, 3, 4}, {1, 0.95, 1.5, 2}},
+    // Every response equal: both asymptotes coincide and the transform is 0/0.
+    TFaultCase{"FourParameterEqualResponses", 13, {}, {1, 2, 4, 8}, {0.5, 0.5, 0.5, 0.5}},
+    TFaultCase{"FiveParameterEqualResponses", 14, {}, {1, 2, 4, 8}, {0.5, 0.5, 0.5, 0.5}},
+    // Substrate as X (options S0 = 0): a product beyond the substrate given.
+    TFaultCase{"IntegratedMichaelisBeyondFullConversion", 9, {0, 1, 1, 1, 1}, {1, 2, 3, 4}, {0.5, 2.5, 1.5, 2}},
+    // Reaction time as X: a zero time divides by zero.
+    TFaultCase{"IntegratedMichaelisZeroTime", 9, {5, 1, 0, 1, 1}, {0, 1, 2, 3}, {0, 1, 2, 3}}),
+  [](const testing::TestParamInfo<TFaultCase>& Info) { return std::string(Info.param.Name); });
+
 }  // namespace
 }  // namespace Titrelle
