@@ -13,6 +13,7 @@
 #include "models/fitexlin.h"
 #include "models/fitexpo.h"
 #include "models/fitiexpo.h"
+#include "TestVectors.h"
 #include "regression/regress.h"
 
 namespace Titrelle {
@@ -21,45 +22,10 @@ namespace {
 // ---------------------------------------------------------------------------
 // Helpers
 
-// A vector with observations at 1..n; element 0 holds a marker that no
-// routine under test may read as data.
-TVector Observations(const std::vector<Float>& Values, Float Marker = -77.0)
-{
-  TVector V;
-  AllocVector(V, static_cast<int>(Values.size()));
-  V[0] = Marker;
-  for (std::size_t I = 0; I < Values.size(); ++I)
-    V[static_cast<int>(I) + 1] = Values[I];
-  return V;
-}
-
-// A parameter vector B[0..n-1].
-TVector Params(const std::vector<Float>& Values)
-{
-  TVector V;
-  AllocVector(V, static_cast<int>(Values.size()) - 1);
-  for (std::size_t I = 0; I < Values.size(); ++I)
-    V[static_cast<int>(I)] = Values[I];
-  return V;
-}
-
-// The ModelOptions vector 0..4, unused elements 0.
-TVector OptionVector(const std::vector<Float>& Values)
-{
-  TVector V;
-  AllocVector(V, 4);
-  for (std::size_t I = 0; I < Values.size(); ++I)
-    V[static_cast<int>(I)] = Values[I];
-  return V;
-}
-
-TVector Copy(const TVector& Source)
-{
-  TVector V;
-  AllocVector(V, Source.Size() - 1);
-  CopyVectorRange(V, Source, 0, Source.Size() - 1);
-  return V;
-}
+using Testing::Copy;
+using Testing::Observations;
+using Testing::OptionVector;
+using Testing::Params;
 
 using TValueFn = std::function<Float(Float, const TVector&)>;
 using TDerivFn = std::function<void(Float, Float, const TVector&, const TVector&)>;

@@ -2,6 +2,8 @@
 // variance models, and the stages of RunModelFit on the linear models.
 #include <gtest/gtest.h>
 
+#include "TestVectors.h"
+
 #include <cmath>
 #include <vector>
 
@@ -20,14 +22,7 @@ TVector Options(std::initializer_list<Float> Values)
   return V;
 }
 
-TVector Observations(const std::vector<Float>& Values)
-{
-  TVector V;
-  AllocVector(V, static_cast<int>(Values.size()));
-  for (std::size_t I = 0; I < Values.size(); ++I)
-    V[static_cast<int>(I) + 1] = Values[I];
-  return V;
-}
+using Testing::Observations;
 
 class RegistryTest : public testing::Test {
 protected:

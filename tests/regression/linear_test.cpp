@@ -3,6 +3,8 @@
 // statistics of a fit.
 #include <gtest/gtest.h>
 
+#include "TestVectors.h"
+
 #include <cmath>
 #include <vector>
 
@@ -11,16 +13,7 @@
 namespace Titrelle {
 namespace {
 
-// A vector with observations at 1..n (element 0 unused and marked).
-TVector Observations(const std::vector<Float>& Values, Float Marker = -77.0)
-{
-  TVector V;
-  AllocVector(V, static_cast<int>(Values.size()));
-  V[0] = Marker;
-  for (std::size_t I = 0; I < Values.size(); ++I)
-    V[static_cast<int>(I) + 1] = Values[I];
-  return V;
-}
+using Testing::Observations;
 
 TMatrix FilledMatrix(int Ub, Float Value)
 {

@@ -3,6 +3,8 @@
 // a model, and the simulation of a fit.
 #include <gtest/gtest.h>
 
+#include "TestVectors.h"
+
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -17,14 +19,7 @@
 namespace Titrelle {
 namespace {
 
-TVector Observations(const std::vector<Float>& Values)
-{
-  TVector V;
-  AllocVector(V, static_cast<int>(Values.size()));
-  for (std::size_t I = 0; I < Values.size(); ++I)
-    V[static_cast<int>(I) + 1] = Values[I];
-  return V;
-}
+using Testing::Observations;
 
 // f(X) = B[0] (1 - exp(-B[1] X)): a saturating curve with two parameters.
 Float Saturation(Float X, const TVector& B) { return B[0] * (1.0 - PlainExp(-B[1] * X)); }
