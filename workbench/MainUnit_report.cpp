@@ -71,7 +71,14 @@ std::string ExponentDigits(Float A, int D)
     Kept.pop_back();
     ++Exponent;
   }
-  return Kept.substr(0, 1) + (D > 0 ? "." + Kept.substr(1) : "") + "E+" + std::to_string(Exponent);
+  std::string Text = Kept.substr(0, 1);
+  if (D > 0) {
+    Text += '.';
+    Text += Kept.substr(1);
+  }
+  Text += "E+";
+  Text += std::to_string(Exponent);
+  return Text;
 }
 
 // label + FormatFixed(value, 15, 5) + line end.
