@@ -2,7 +2,10 @@
 # Installs the Debian packages that building and testing need, skipping those already present.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev)
+# The compiler and build tools, the test and benchmark libraries, then the
+# window: Qt 6 Widgets (its CMake package pulls in the OpenGL and Vulkan
+# headers it needs) and CJK fonts for the Chinese texts.
+packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev fonts-noto-cjk)
 
 missing=()
 for p in "${packages[@]}"; do
